@@ -5,7 +5,7 @@ set -eu
 
 BUILD="build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev \
 googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev xauth xvfb"
-BENCH="qpdf poppler-utils"
+BENCH="qpdf poppler-utils python3"
 
 want=$BUILD
 [ "${1:-build}" = bench ] && want="$BUILD $BENCH"
