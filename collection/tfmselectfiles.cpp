@@ -13,11 +13,6 @@ namespace {
 
 const QString kMaskKey = QStringLiteral("fldTypesSelected.Text");
 
-// The folder-list rendering of a folder: a drive root keeps its backslash.
-QString folderParent(const QString& folder) {
-    return dosFolderPart(folder);
-}
-
 }  // namespace
 
 TfmSelectFiles::TfmSelectFiles(Modules& modules)
@@ -52,9 +47,10 @@ void TfmSelectFiles::readFolder() {
     FileSystem& fs = m_.fs();
     dirsTree.clear();
     QStringList chain;
-    for (QString f = dirs; !f.isEmpty(); f = folderParent(f)) {
+    // The folders from the drive's root down to the one in view.
+    for (QString f = dirs; !f.isEmpty(); f = dosFolderPart(f)) {
         chain.prepend(f);
-        if (folderParent(f) == f)
+        if (dosFolderPart(f) == f)
             break;
     }
     dirsTree = chain;
@@ -262,6 +258,10 @@ void TfmSelectFiles::lblHelpClick() {
 
 void TfmSelectFiles::lblExitClick() {
     m_.greetings().close();
+}
+
+void TfmSelectFiles::lblTutorialClick() {
+    m_.shell().openDocument(m_.greetings().tutorialPath);
 }
 
 void TfmSelectFiles::btnIndexing() {

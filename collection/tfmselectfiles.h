@@ -55,6 +55,7 @@ public:
     void RzLabel6Click();  // "Settings"
     void lblHelpClick();
     void lblExitClick();   // "X": ends the program without the exit procedure
+    void lblTutorialClick();
 
     // Steps.
     void btnAddDirectory();

@@ -1,6 +1,7 @@
 #include "collection/tfmselectfiles.h"
 #include "index/tfmdoindexing.h"
 #include "platform/store/table.h"
+#include "platform/core/error.h"
 #include "shell/testenv.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmsettings.h"
@@ -52,13 +53,24 @@ TEST_F(SelectFilesTest, AddingRegistersTheFolderInLowerCaseOnce) {
     EXPECT_EQ(env.rows("Directory"), 2);  // the working folder and c:\my docs
 }
 
+TEST_F(SelectFilesTest, ADriveRootIsRegisteredWithItsOneBackslash) {
+    sf->driveChange("c:");
+    EXPECT_EQ(sf->dirs, "c:\\");
+    sf->squashAddDirectoryClick();
+    EXPECT_TRUE(valid("c:\\").isNull());
+    sf->btnValidateDirectories();
+    EXPECT_EQ(valid("c:\\"), QVariant(true));
+}
+
 TEST_F(SelectFilesTest, ValidationAndTheShowCommandsKeepUncheckedFoldersOut) {
     add("c:\\docs");
     add("c:\\notes");
     sf->btnValidateDirectories();
     EXPECT_EQ(valid("c:\\docs"), QVariant(true));
 
+    // A later visit starts with an empty list, so no old check mark is written back.
     QDir(env.host("c:\\notes")).removeRecursively();
+    sf->activate();
     sf->btnValidateDirectories();
     EXPECT_EQ(valid("c:\\notes"), QVariant(false));
     sf->squashShowTargetsClick();

@@ -1,6 +1,7 @@
 #include "collection/tfmselectfiles.h"
 #include "index/tfmdoindexing.h"
 #include "platform/store/table.h"
+#include "platform/core/error.h"
 #include "shell/testenv.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmscreentester.h"

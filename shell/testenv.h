@@ -9,6 +9,11 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <ostream>
+
+// Readable test failures for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QVariant& v, std::ostream* os) { *os << v.toString().toStdString(); }
 
 namespace kv {
 

@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QSplitter>
 #include <QTextEdit>
-#include <QTreeWidget>
 
 namespace kv {
 namespace {
@@ -39,6 +38,7 @@ SelectFilesWindow::SelectFilesWindow(TfmSelectFiles& module, const QStringList& 
     title->move(150, 10);
     auto* tutorial = new CommandLabel("Tutorial", this, 8);
     tutorial->move(650, 12);
+    connect(tutorial, &CommandLabel::clicked, this, [this] { step([this] { m_.lblTutorialClick(); }); });
 
     auto* splitter = new QSplitter(this);
     splitter->setGeometry(0, top, TfmSelectFiles::windowWidth, inner);
@@ -62,11 +62,11 @@ SelectFilesWindow::SelectFilesWindow(TfmSelectFiles& module, const QStringList& 
     auto* right = new QWidget(splitter);
     auto* add = imageButton("Add selected directory", "Add selected directory to list", right, 4);
     connect(add, &CommandLabel::clicked, this, [this] { step([this] { m_.squashAddDirectoryClick(); }); });
-    auto* clear = imageButton("Clear list", "Clear directory list", right, 160);
+    auto* clear = imageButton("Clear list", "Clear directory list", right, 172);
     connect(clear, &CommandLabel::clicked, this, [this] { step([this] { m_.squashClearListClick(); }); });
-    auto* targets = imageButton("Target Directories", "Show all index directories", right, 240);
+    auto* targets = imageButton("Target Directories", "Show all index directories", right, 256);
     connect(targets, &CommandLabel::clicked, this, [this] { step([this] { m_.squashShowTargetsClick(); }); });
-    auto* all = imageButton("Show all directories", "Confirm checked for indexing", right, 370);
+    auto* all = imageButton("Show all directories", "Confirm checked for indexing", right, 392);
     connect(all, &CommandLabel::clicked, this, [this] { step([this] { m_.squashShowAllClick(); }); });
 
     directories_ = new QListWidget(right);
@@ -89,14 +89,17 @@ SelectFilesWindow::SelectFilesWindow(TfmSelectFiles& module, const QStringList& 
     help_->setReadOnly(true);
     help_->setGeometry(4, 34, 510, 184);
 
-    files_ = new QTreeWidget(right);
+    // Names flow down two columns, as a file list box shows them.
+    files_ = new QListWidget(right);
     files_->setObjectName("Files");
     files_->setToolTip("Click on file to view it");
-    files_->setHeaderLabels({"Name", "Folder"});
-    files_->setRootIsDecorated(false);
     files_->setGeometry(4, 224, 510, inner - 228);
-    connect(files_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        const QString name = item->text(0);
+    files_->setFlow(QListView::TopToBottom);
+    files_->setWrapping(true);
+    files_->setResizeMode(QListView::Adjust);
+    files_->setGridSize(QSize(250, 18));
+    connect(files_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        const QString name = item->text();
         step([this, name] { m_.filesDblClick(name); });
     });
     splitter->setSizes({172, TfmSelectFiles::windowWidth - 172});
@@ -156,8 +159,7 @@ void SelectFilesWindow::render() {
         help_->setPlainText(m_.memHelp);
 
     files_->clear();
-    for (const QString& name : m_.files)
-        new QTreeWidgetItem(files_, {name, m_.dirs});
+    files_->addItems(m_.files);
 }
 
 }  // namespace kv

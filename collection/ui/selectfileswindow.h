@@ -6,7 +6,6 @@
 class QComboBox;
 class QListWidget;
 class QTextEdit;
-class QTreeWidget;
 
 namespace kv {
 
@@ -29,7 +28,7 @@ private:
     QListWidget* dirs_;
     QListWidget* directories_;
     QTextEdit* help_;
-    QTreeWidget* files_;
+    QListWidget* files_;
 };
 
 }  // namespace kv

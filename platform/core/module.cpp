@@ -5,9 +5,9 @@ namespace kv {
 Module::Module(const QString& className, QObject* parent)
     : QObject(parent), className_(className) {}
 
+// Showing a window also brings it to the front, where it becomes the active one.
 void Module::show() {
-    visible_ = true;
-    notify();
+    bringToFront();
 }
 
 void Module::hide() {

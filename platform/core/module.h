@@ -17,9 +17,9 @@ public:
     const QString& className() const { return className_; }
 
     bool visible() const { return visible_; }
+    // Shows the window in front of the program's other windows.
     void show();
     void hide();
-    // Shows the window and brings it in front of the program's other windows.
     void bringToFront();
     // Ends the window's life on screen; the main window's close ends the program.
     void close();

@@ -42,7 +42,7 @@ GreetingsWindow::GreetingsWindow(TfmGreetings& module, StepRunner runner, Activa
     wizard_->setObjectName("pnlWizard");
     wizard_->setGeometry(0, 17, TfmGreetings::clientWidth, 94);
     wizard_->setAutoFillBackground(true);
-    auto* select = new CommandLabel("Select Directory for Indexing", wizard_, 12);
+    auto* select = new CommandLabel("Select Directory for Indexing", wizard_, 11);
     select->setToolTip("Click here to select a directory");
     select->move(12, 18);
     connect(select, &CommandLabel::clicked, this, [this] { step([this] { m_.lblSelectDirectoryClick(); }); });

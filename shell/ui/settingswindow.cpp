@@ -38,11 +38,11 @@ SettingsWindow::SettingsWindow(TfmSettings& module, StepRunner runner, Activatio
     setObjectName("TfmSettings");
     setWindowTitle("Korvane Settings");
 
-    auto* support = new CommandLabel("Support", this, 8);
-    support->move(6, 4);
+    auto* support = new CommandLabel("Support", this, 7);
+    support->move(4, 5);
     title_ = new CommandLabel("Korvane Settings", this, 9);
     title_->setCursor(Qt::ArrowCursor);
-    tutorial_ = new CommandLabel("Tutorial", this, 8);
+    tutorial_ = new CommandLabel("Tutorial", this, 7);
     connect(tutorial_, &CommandLabel::clicked, this, [this] { step([this] { m_.lblTutorialClick(); }); });
 
     choices_ = new QWidget(this);

@@ -1,0 +1,13 @@
+import cairo, sys
+s = cairo.PDFSurface(sys.argv[1], 595, 842)
+s.restrict_to_version(cairo.PDF_VERSION_1_4)
+c = cairo.Context(s)
+c.select_font_face("DejaVu Serif")
+c.set_font_size(13)
+c.move_to(72, 90); c.show_text("Cairo wrote this line.")
+c.move_to(72, 120); c.show_text("Subset fonts map through ToUnicode: office, fluffy.")
+c.move_to(72, 150); c.show_text("Ünïcödé text survives.")
+c.show_page()
+c.move_to(72, 90); c.show_text("Page two from cairo.")
+c.show_page()
+s.finish()

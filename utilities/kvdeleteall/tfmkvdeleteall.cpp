@@ -1,0 +1,77 @@
+#include "utilities/kvdeleteall/tfmkvdeleteall.h"
+
+#include "platform/core/dialogs.h"
+#include "platform/core/error.h"
+#include "platform/fs/dosfs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kv {
+
+TfmKVDeleteAll::TfmKVDeleteAll(FileSystem& fs, Dialogs& dialogs)
+    : Module(QStringLiteral("TfmKVDeleteAll")), fs_(fs), dialogs_(dialogs) {
+    Drive = dosDrive(fs_.currentDir());
+    geometry.setSize({clientWidth, clientHeight});
+    for (Table* t : {&tOL, &tFiles, &tIx}) t->setExclusive(true);
+}
+
+void TfmKVDeleteAll::activate() {
+    // One run per start: the focus coming back after a message box is no new start.
+    if (started_) return;
+    started_ = true;
+    try {
+        btnClearAll();
+    } catch (const Error& e) {
+        fail(e.message());
+    } catch (const std::exception& e) {
+        fail(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TfmKVDeleteAll::fail(const QString& message) {
+    dialogs_.showError(message);
+    close();
+}
+
+void TfmKVDeleteAll::btnClearAll() {
+    geometry.moveLeft(hiddenLeft);
+    notify();
+    repaint();
+
+    const QString folder = fs_.currentDir();
+    const QString workFolder = Drive.left(1) + QStringLiteral(":\\QORAWork");
+    const QString hostFolder = fs_.toHost(folder);
+
+    for (Table* t : {&tOL, &tFiles, &tIx}) clearTable(*t, hostFolder);
+    tDir.close();
+    tDir.setExclusive(true);
+    clearTable(tDir, hostFolder);
+    tDir.setExclusive(false);
+
+    const QString archive = dosJoin(folder, QStringLiteral("OlArchives.zip"));
+    if (fs_.isFile(archive)) fs_.removeFile(archive);
+    // A mail folder that still holds files stays.
+    const QString mail = dosJoin(folder, QStringLiteral("OLMail"));
+    if (fs_.isDir(mail)) fs_.removeFolder(mail);
+    if (fs_.isDir(workFolder)) fopDelete(workFolder);
+
+    dialogs_.showMessage(clearedMessage);
+    close();
+}
+
+void TfmKVDeleteAll::clearTable(Table& t, const QString& hostFolder) {
+    t.close();
+    t.setDatabaseName(hostFolder);
+    // A folder other than the base folder may have no tables at all.
+    if (!QFileInfo::exists(QDir(hostFolder).filePath(t.definition().fileName()))) return;
+    t.emptyTable();
+}
+
+void TfmKVDeleteAll::fopDelete(const QString& folder) {
+    // Keeps going past what cannot be deleted and removes the folder only when all
+    // went; what stays is passed over without a message.
+    QDir(fs_.toHost(folder)).removeRecursively();
+}
+
+}  // namespace kv

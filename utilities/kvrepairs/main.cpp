@@ -1,0 +1,23 @@
+// KVRepairs: checks, repairs and compacts the tables of the current folder.
+#include "platform/fs/dosfs.h"
+#include "utilities/common/utilitydialogs.h"
+#include "utilities/kvrepairs/tfmkvrepairs.h"
+#include "utilities/kvrepairs/ui/kvrepairswindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KVRepairs"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    kv::FileSystem fs(kv::DriveMap::standard());
+    kv::ActivationGate gate;
+    kv::UtilityDialogs dialogs(kv::TfmKVRepairs::title, gate);
+    kv::TfmKVRepairs module(fs, dialogs);
+    kv::KVRepairsWindow window(module, kv::reportingErrorsTo(dialogs), gate);
+
+    QObject::connect(&module, &kv::Module::closeRequested, &app, &QApplication::quit);
+    module.show();
+    return app.exec();
+}
