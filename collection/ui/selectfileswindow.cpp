@@ -12,7 +12,7 @@ namespace kv {
 namespace {
 
 CommandLabel* imageButton(const QString& caption, const QString& hint, QWidget* parent, int x) {
-    auto* b = new CommandLabel(caption, parent, 9);
+    auto* b = new CommandLabel(caption, parent, 8);
     b->setToolTip(hint);
     b->setFrameShape(QFrame::Panel);
     b->setFrameShadow(QFrame::Raised);

@@ -3,6 +3,7 @@
 #include "platform/ui/commandlabel.h"
 #include "shell/tfmgreetings.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 
 namespace kv {
@@ -73,6 +74,13 @@ GreetingsWindow::GreetingsWindow(TfmGreetings& module, StepRunner runner, Activa
 
 void GreetingsWindow::activated() {
     m_.activate();
+}
+
+// The window has no close box of its own; a close asked by the window manager
+// leaves the program the regular way, through the exit procedure.
+void GreetingsWindow::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    step([this] { m_.lblExitClick(); });
 }
 
 void GreetingsWindow::render() {

@@ -19,6 +19,7 @@ public:
 protected:
     void render() override;
     void activated() override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     TfmGreetings& m_;

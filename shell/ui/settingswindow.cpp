@@ -47,12 +47,14 @@ SettingsWindow::SettingsWindow(TfmSettings& module, StepRunner runner, Activatio
 
     choices_ = new QWidget(this);
     auto* layout = new QVBoxLayout(choices_);
+    layout->setSpacing(2);
     auto* conversion = new QGroupBox("Text Conversion", choices_);
     auto* conversionLayout = new QVBoxLayout(conversion);
     auto* office = new QGroupBox("Microsoft Office", choices_);
     auto* officeLayout = new QVBoxLayout(office);
     for (const BoxCaption& b : kBoxes) {
         auto* box = new QCheckBox(b.caption, b.office ? office : conversion);
+        box->setMinimumHeight(18);
         (b.office ? officeLayout : conversionLayout)->addWidget(box);
         boxes_[b.kind] = box;
         const TfmSettings::Kind kind = b.kind;
@@ -62,6 +64,7 @@ SettingsWindow::SettingsWindow(TfmSettings& module, StepRunner runner, Activatio
             conversionLayout->addWidget(otherLabel);
             other_ = new QLineEdit(conversion);
             other_->setObjectName("fldOtherExtensions");
+            other_->setMinimumHeight(22);
             conversionLayout->addWidget(other_);
             other_->installEventFilter(this);
             connect(other_, &QLineEdit::textEdited, this,
