@@ -557,7 +557,7 @@ bool FileSystem::removeFolder(const QString& p) const {
     throw Error(QStringLiteral("Cannot remove the folder %1: %2").arg(p, systemError(err)));
 }
 
-void FileSystem::removeTree(const QString& p) const {
+void FileSystem::removeTree(const QString& p, Leftovers leftovers) const {
     const QString host = toHost(p);
     const QFileInfo info(host);
     if (!info.exists() && !info.isSymLink())
@@ -570,7 +570,7 @@ void FileSystem::removeTree(const QString& p) const {
         throw Error(QStringLiteral("Cannot remove %1: it is a link, not a folder").arg(p));
     if (!info.isDir())
         throw Error(QStringLiteral("Cannot remove %1: it is not a folder").arg(p));
-    if (!QDir(host).removeRecursively())
+    if (!QDir(host).removeRecursively() && leftovers == Leftovers::Fail)
         throw Error(QStringLiteral("Could not remove everything in %1").arg(p));
 }
 

@@ -133,11 +133,14 @@ public:
     // folder does not exist or is not empty; throws kv::Error when the path is
     // not a folder or removal fails for another reason.
     bool removeFolder(const QString& p) const;
+    // What removeTree does with what it cannot remove.
+    enum class Leftovers { Fail, Keep };
     // Removes a folder and everything in it; links inside are removed, never
     // followed. Nothing to do when the path does not exist. Throws kv::Error
-    // when the path is a file or a link, or when anything could not be
-    // removed (what could be removed is gone).
-    void removeTree(const QString& p) const;
+    // when the path is a drive root, a file or a link, and, unless leftovers
+    // are kept, when anything could not be removed (what could be removed is
+    // gone either way; a folder that keeps something stays).
+    void removeTree(const QString& p, Leftovers leftovers = Leftovers::Fail) const;
     // Removes a file (a link itself, not its target); kv::Error on failure,
     // including a missing file or a folder.
     void removeFile(const QString& p) const;

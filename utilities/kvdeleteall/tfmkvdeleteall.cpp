@@ -4,8 +4,6 @@
 #include "platform/core/error.h"
 #include "platform/fs/dosfs.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 namespace kv {
 
@@ -64,14 +62,13 @@ void TfmKVDeleteAll::clearTable(Table& t, const QString& hostFolder) {
     t.close();
     t.setDatabaseName(hostFolder);
     // A folder other than the base folder may have no tables at all.
-    if (!QFileInfo::exists(QDir(hostFolder).filePath(t.definition().fileName()))) return;
+    if (!fs_.isFile(dosJoin(fs_.currentDir(), t.definition().fileName()))) return;
     t.emptyTable();
 }
 
 void TfmKVDeleteAll::fopDelete(const QString& folder) {
-    // Keeps going past what cannot be deleted and removes the folder only when all
-    // went; what stays is passed over without a message.
-    QDir(fs_.toHost(folder)).removeRecursively();
+    // What cannot be deleted is passed over without a message; the folder then stays.
+    fs_.removeTree(folder, FileSystem::Leftovers::Keep);
 }
 
 }  // namespace kv
