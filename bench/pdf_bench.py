@@ -18,6 +18,7 @@ pdftotext writes neither.
 Standard library only. Usage: pdf_bench.py BUILD_DIR
 """
 
+import codecs
 import collections
 import fcntl
 import gzip
@@ -25,7 +26,6 @@ import io
 import os
 import re
 import shlex
-import shutil
 import signal
 import statistics
 import subprocess
@@ -203,12 +203,18 @@ def assemble_corpus(folder):
 
 # ---- words --------------------------------------------------------------------------------------
 
+def _single_bytes(error):
+    return error.object[error.start:error.end].decode("cp1252", errors="replace"), error.end
+
+
+codecs.register_error("bench-cp1252", _single_bytes)
+
+
 def decode(data):
-    """Text from a tool's output: UTF-8 when it is valid, otherwise Windows-1252."""
-    try:
-        return data.decode("utf-8")
-    except UnicodeDecodeError:
-        return data.decode("cp1252", errors="replace")
+    """Text from a tool's output: UTF-8, with every byte that is not part of a valid UTF-8
+    sequence read as Windows-1252. pdftotext writes UTF-8; pagelift may write either encoding, or
+    both in one file where some fonts map their codes and others pass their bytes through."""
+    return data.decode("utf-8", errors="bench-cp1252")
 
 
 def strip_pagelift_frame(text):
@@ -302,13 +308,14 @@ def main(argv):
     timeout = float(os.environ.get("BENCH_PDF_TIMEOUT", "120"))
 
     stand_in = os.environ.get("BENCH_PDF_TOOL", "").strip()
+    missing_tool = None
     if stand_in:
         tool = shlex.split(stand_in)
-        missing_tool = None if shutil.which(tool[0]) else f"{tool[0]} not found"
     else:
         converter = find_converter(build)
         tool = [converter] if converter else None
-        missing_tool = None if converter else f"no pagelift-convert in {build}"
+        if not converter:
+            missing_tool = f"no pagelift-convert in {build}"
     reference = ["pdftotext", "-raw"]
 
     folder = cache_dir()
