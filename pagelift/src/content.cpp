@@ -375,6 +375,26 @@ float EstimateWidth(const TextState& st, std::string_view text) {
     return width;
 }
 
+float TextWidth(const TextState& st, const std::vector<FontEntry>& fonts, std::string_view shown,
+                std::string_view mapped) {
+    const FontEntry* font = CurrentFont(st, fonts);
+    if (!font || !font->widths) return EstimateWidth(st, mapped);
+    float width = 0;
+    for (size_t i = 0; i < shown.size();) {
+        const int bytes = FontCodeLength(*font, shown, i);
+        uint32_t code = 0;
+        for (int k = 0; k < bytes; ++k) {
+            unsigned byte = i + k < shown.size() ? static_cast<unsigned char>(shown[i + k]) : 0;
+            code = (code << 8) | byte;
+        }
+        i += bytes;
+        float w = GlyphWidth(*font->widths, code) * st.fontSize + st.charSpacing;
+        if (bytes == 1 && code == ' ') w += st.wordSpacing;
+        width += ScaleLength(st, w);
+    }
+    return width;
+}
+
 float EmitTextItem(PageRecord& page, std::string_view shown) {
     if (shown.empty()) return 0;
     const TextState& st = page.state;
@@ -383,7 +403,7 @@ float EmitTextItem(PageRecord& page, std::string_view shown) {
     item.x = CutToInt(st.position.x);
     item.y = CutToInt(st.position.y);
     item.height = CutToInt(ScaleLength(st, st.fontSize) * 1.3f + 0.5f);
-    float width = EstimateWidth(st, item.text);
+    float width = TextWidth(st, page.fonts, shown, item.text);
     item.width = CutToInt(width);
     page.items.push_back(std::move(item));
     return width;

@@ -33,6 +33,10 @@ Matrix PageMatrix(float scale, int32_t rotate, const Rect& box);
 void TransformPosition(TextState& state);
 float ScaleLength(const TextState& state, float length);
 float EstimateWidth(const TextState& state, std::string_view text);
+// The width of a shown string: by its codes from the current font's glyph
+// widths when the font gives them, else EstimateWidth of the mapped text.
+float TextWidth(const TextState& state, const std::vector<FontEntry>& fonts, std::string_view shown,
+                std::string_view mapped);
 float EmitTextItem(PageRecord& page, std::string_view shown);
 
 // The bytes of a literal string body (without its parentheses) and of a

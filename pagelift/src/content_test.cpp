@@ -1,5 +1,7 @@
 #include "content.h"
 
+#include "fonts.h"
+
 #include "test_pdf.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +151,70 @@ TEST(EstimateWidth, CountsCharacterAndWordSpacing) {
     auto spaced = Items("BT /F1 10 Tf 1 Tc 2 Tw (ab c) Tj");
     ASSERT_EQ(spaced.size(), 1u);
     EXPECT_EQ(spaced[0].width, static_cast<int>((3 * 7.0f + 9.0f) * kScale));
+}
+
+TEST(TextWidth, MeasuresCodesByTheFontsWidths) {
+    auto simple = std::make_shared<FontWidths>();
+    simple->codes.assign(256, -1);
+    simple->codes['A'] = 0.5f;
+    simple->codes[' '] = 0.25f;
+    auto missing = std::make_shared<FontWidths>(*simple);
+    missing->fallback = 0.3f;
+    auto composite = std::make_shared<FontWidths>();
+    composite->composite = true;
+    composite->fallback = 1;
+    composite->runs = {{0x20, 0x20, 0.5f}};
+    const std::string oneByte = "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n";
+    struct Case {
+        std::string name;
+        std::shared_ptr<const FontWidths> widths;
+        std::string cmap, shown, mapped;
+        float charSpacing, wordSpacing, width;
+    } cases[] = {
+        {"codes of a simple font", simple, "", "AA", "AA", 0, 0, 10},
+        {"a code the font does not give: the estimate", simple, "", "AB", "AB", 0, 0, 11},
+        {"a code the font does not give: MissingWidth", missing, "", "AB", "AB", 0, 0, 8},
+        {"spacing per code, word spacing for code 32", simple, "", " A ", " A ", 1, 2, 2 * 5.5f + 6},
+        {"two-byte codes: no word spacing for 0x0020", composite, "", std::string("\0 \0A", 4), "", 1, 2, 6 + 11},
+        {"one-byte codes of a composite font's map", composite, oneByte, "  ", "  ", 1, 2, 2 * 8.0f},
+        {"by codes, not by the mapped text", simple, "", "A", "xyz", 0, 0, 5},
+        {"a font without widths: the estimate of the mapped text", nullptr, "", "\x01", "fi", 0, 0, 12},
+    };
+    for (const Case& c : cases) {
+        PageRecord page = Page(0, 72);  // one device unit per point
+        page.state.fontName = "/F1";
+        page.state.fontSize = 10;
+        page.state.charSpacing = c.charSpacing;
+        page.state.wordSpacing = c.wordSpacing;
+        FontEntry font;
+        font.name = "/F1";
+        font.widths = c.widths;
+        if (!c.cmap.empty()) font.map = ReadCharMap(c.cmap);
+        EXPECT_FLOAT_EQ(TextWidth(page.state, {font}, c.shown, c.mapped), c.width) << c.name;
+    }
+}
+
+TEST(ExtractPage, WordsAfterNarrowGlyphsKeepTheirSpace) {
+    // "the" is 1390/1000 em wide in both fonts and the next word starts one
+    // space (278) after it; estimated at 0.6 em a character, "the" would run
+    // past that start and the words would be glued together.
+    TestPdf pdf = PagesPdf({"BT /F1 12 Tf 72 720 Td (the) Tj 20.016 0 Td (debian) Tj ET\n"
+                            "BT /F2 12 Tf 72 690 Td <000100020003> Tj 20.016 0 Td <000400030005000700060008> Tj ET"},
+                           "/F1 6 0 R /F2 7 0 R");
+    pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /FirstChar 97 /Widths "
+            "[556 556 500 556 556 278 556 556 222 222 500 222 833 556 556 556 556 333 500 278] >>");
+    pdf.Add("<< /Type /Font /Subtype /Type0 /BaseFont /Sans /Encoding /Identity-H /DescendantFonts [8 0 R] "
+            "/ToUnicode 9 0 R >>");
+    pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Sans /W [1 [278 556 556] 4 6 556 7 [222] 8 8 556] >>");
+    pdf.Add(TestPdf::Stream("1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n8 beginbfchar\n"
+                            "<0001> <0074>\n<0002> <0068>\n<0003> <0065>\n<0004> <0064>\n"
+                            "<0005> <0062>\n<0006> <0061>\n<0007> <0069>\n<0008> <006E>\nendbfchar\n"));
+    for (int32_t layout : {1, 0}) {
+        EXPECT_EQ(Lines(ExtractText(pdf.Build(), Options{layout, 100, ""})),
+                  (std::vector<std::string>{"------------------------------------------------------------- page 1",
+                                            "the debian", "the debian"}))
+            << "layout " << layout;
+    }
 }
 
 TEST(ExtractPage, StopsAtAPageThatCannotBeRead) {

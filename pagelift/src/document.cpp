@@ -5,6 +5,7 @@
 
 #include "syntax.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <set>
@@ -17,6 +18,9 @@ namespace {
 constexpr size_t kMaxDictText = 4 << 20;
 // A page tree deeper than this is taken to be a loop through distinct objects.
 constexpr int kMaxTreeDepth = 100;
+// Bytes between an array object's offset and its '[', and the array's length.
+constexpr size_t kMaxArrayLead = 1024;
+constexpr size_t kMaxArrayText = 1 << 20;
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -348,6 +352,27 @@ bool LoadReferenceArray(PdfDocument& doc, int32_t number, PdfObject& out) {
     out.loaded = true;
     out.references = ScanReferences(std::string_view(d).substr(p + 1, close - p - 1));
     return true;
+}
+
+std::string LoadArrayText(PdfDocument& doc, int32_t number) {
+    size_t p;
+    if (!EntryOffset(doc, number, p)) return {};
+    const std::string_view d = doc.data;
+    // The array follows the object's header closely; a dictionary or a far
+    // search means the offset does not lead to one.
+    const size_t limit = std::min(d.size(), p + kMaxArrayLead);
+    for (; p < limit; ++p) {
+        if (d[p] == '[') break;
+        if (d[p] == '<') return {};
+    }
+    if (p >= limit) return {};
+    const size_t open = p + 1;
+    int depth = 1;
+    for (++p; p < d.size() && p - open < kMaxArrayText; ++p) {
+        if (d[p] == '[') ++depth;
+        if (d[p] == ']' && --depth == 0) break;
+    }
+    return std::string(d.substr(open, p - open));
 }
 
 std::vector<int32_t> ScanReferences(std::string_view t) {

@@ -35,6 +35,10 @@ PdfObject LoadObjectHere(PdfDocument& doc);
 // object is a dictionary or no array follows its offset.
 bool LoadReferenceArray(PdfDocument& doc, int32_t number, PdfObject& out);
 
+// The text of the array that object `number` holds, without its outer
+// brackets; nested arrays stay in it. Empty when the object holds no array.
+std::string LoadArrayText(PdfDocument& doc, int32_t number);
+
 // Object numbers of the references in array text "[1 0 R 2 0 R]".
 std::vector<int32_t> ScanReferences(std::string_view text);
 

@@ -1,7 +1,7 @@
-// Font resources and /ToUnicode maps. Maps are read line by line: a line that
-// starts with '<' and holds three hexadecimal fields is a range, two fields a
-// single code, anything else the range 0 0 0. Code-space lines decide how many
-// bytes a code has.
+// Font resources, /ToUnicode maps and glyph widths. Maps are read line by
+// line: a line that starts with '<' and holds three hexadecimal fields is a
+// range, two fields a single code, anything else the range 0 0 0. Code-space
+// lines decide how many bytes a code has.
 #include "fonts.h"
 
 #include "document.h"
@@ -10,6 +10,7 @@
 #include "syntax.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace pagelift {
@@ -234,7 +235,222 @@ std::shared_ptr<const GlyphNames> ReadDifferences(PdfDocument& doc, const std::s
     return any ? names : nullptr;
 }
 
+// Widths are clamped to this many ems, and a /W array gives at most this
+// many runs, so a hostile font cannot push text off the page or eat memory.
+constexpr float kMaxWidth = 5.0f;
+constexpr size_t kMaxRuns = size_t{1} << 16;
+
+float ClampWidth(float v) {
+    if (!(v >= 0)) return 0;
+    return v > kMaxWidth ? kMaxWidth : v;
+}
+
+// Position just after `key` where it stands as a whole name, not as the start
+// of a longer one (/W against /WMode); npos when there is none.
+size_t FindKey(std::string_view text, std::string_view key) {
+    for (size_t at = text.find(key); at != std::string_view::npos; at = text.find(key, at + 1)) {
+        size_t end = at + key.size();
+        if (end >= text.size()) return end;
+        unsigned char c = static_cast<unsigned char>(text[end]);
+        if (IsWhite(c) || IsDelimiter(c)) return end;
+    }
+    return std::string_view::npos;
+}
+
+// The name value of `key` without its '/'; empty when the value is no name.
+std::string_view NameValue(std::string_view text, std::string_view key) {
+    size_t p = FindKey(text, key);
+    if (p == std::string_view::npos) return {};
+    p = SkipWhite(text, p);
+    if (p >= text.size() || text[p] != '/') return {};
+    size_t end = p + 1;
+    while (end < text.size() && !IsWhite(static_cast<unsigned char>(text[end])) &&
+           !IsDelimiter(static_cast<unsigned char>(text[end])))
+        ++end;
+    return text.substr(p + 1, end - p - 1);
+}
+
+// A direct number value; a reference to a number object is not followed.
+bool NumberValue(std::string_view text, std::string_view key, float& out) {
+    size_t p = FindKey(text, key);
+    if (p == std::string_view::npos || IsReference(text, SkipWhite(text, p))) return false;
+    return ReadReal(text, p, out);
+}
+
+// The inside of an array value, written in place or in an object of its own.
+bool ArrayValue(PdfDocument& doc, std::string_view text, std::string_view key, std::string& out) {
+    size_t p = FindKey(text, key);
+    if (p == std::string_view::npos) return false;
+    p = SkipWhite(text, p);
+    if (p < text.size() && text[p] == '[') {
+        int depth = 0;
+        size_t end = p;
+        for (; end < text.size(); ++end) {
+            if (text[end] == '[') ++depth;
+            if (text[end] == ']' && --depth == 0) break;
+        }
+        out.assign(text.substr(p + 1, end - p - 1));
+        return true;
+    }
+    if (!IsReference(text, p)) return false;
+    out = LoadArrayText(doc, IntAt(text, p));
+    return !out.empty();
+}
+
+// Reads the numbers of an array's text one by one; anything that is not a
+// number (null, a stray name) is one element with no value.
+struct ArrayReader {
+    enum Token { kEnd, kNumber, kOpen, kClose, kOther };
+    std::string_view text;
+    size_t p = 0;
+
+    Token Next(float& value) {
+        p = SkipWhite(text, p);
+        if (p >= text.size()) return kEnd;
+        const char c = text[p];
+        if (c == '[' || c == ']') {
+            ++p;
+            return c == '[' ? kOpen : kClose;
+        }
+        if (IsNumberByte(static_cast<unsigned char>(c)) && ReadReal(text, p, value)) return kNumber;
+        ++p;
+        while (p < text.size() && !IsWhite(static_cast<unsigned char>(text[p])) &&
+               !IsDelimiter(static_cast<unsigned char>(text[p])))
+            ++p;
+        return kOther;
+    }
+};
+
+bool ToCode(float v, uint32_t& code) {
+    if (!(v >= 0) || v > 4294967295.0f) return false;
+    code = static_cast<uint32_t>(v);
+    return true;
+}
+
+// /W: "c [w1 w2 ...]" gives codes from c on their widths, "c1 c2 w" gives
+// the codes c1 to c2 one width. Elements that fit neither form are passed over.
+std::vector<FontWidths::Run> ReadCidWidths(std::string_view text) {
+    std::vector<FontWidths::Run> runs;
+    ArrayReader reader{text};
+    float first, value, width;
+    for (ArrayReader::Token t; (t = reader.Next(first)) != ArrayReader::kEnd && runs.size() < kMaxRuns;) {
+        if (t != ArrayReader::kNumber) continue;
+        t = reader.Next(value);
+        if (t == ArrayReader::kOpen) {
+            uint32_t code = 0;
+            bool valid = ToCode(first, code);
+            while ((t = reader.Next(width)) != ArrayReader::kEnd && t != ArrayReader::kClose) {
+                if (valid && t == ArrayReader::kNumber && runs.size() < kMaxRuns)
+                    runs.push_back({code, code, ClampWidth(width * 0.001f)});
+                valid = valid && code != 0xFFFFFFFF;
+                ++code;
+            }
+        } else if (t == ArrayReader::kNumber && reader.Next(width) == ArrayReader::kNumber) {
+            uint32_t low, high;
+            if (ToCode(first, low) && ToCode(value, high) && low <= high)
+                runs.push_back({low, high, ClampWidth(width * 0.001f)});
+        }
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const FontWidths::Run& a, const FontWidths::Run& b) { return a.first < b.first; });
+    return runs;
+}
+
+std::shared_ptr<const FontWidths> ReadCompositeWidths(PdfDocument& doc, std::string_view fontDict) {
+    // Only an identity encoding makes the codes the glyph numbers /W lists.
+    std::string_view encoding = NameValue(fontDict, "/Encoding");
+    if (encoding != "Identity-H" && encoding != "Identity-V") return nullptr;
+    size_t p = FindKey(fontDict, "/DescendantFonts");
+    if (p == std::string_view::npos) return nullptr;
+    p = SkipWhite(fontDict, p);
+    std::vector<int32_t> descendants;
+    if (p < fontDict.size() && fontDict[p] == '[') {
+        descendants = ScanReferences(fontDict.substr(p + 1));
+    } else if (IsReference(fontDict, p)) {
+        PdfObject array;
+        if (LoadReferenceArray(doc, IntAt(fontDict, p), array)) descendants = array.references;
+    }
+    if (descendants.empty()) return nullptr;
+    const std::string descendant = LoadObject(doc, descendants.front()).dict;
+
+    float defaultWidth = 1000;
+    bool hasDefault = NumberValue(descendant, "/DW", defaultWidth);
+    std::string w;
+    bool hasW = ArrayValue(doc, descendant, "/W", w);
+    if (!hasDefault && !hasW) return nullptr;
+    auto widths = std::make_shared<FontWidths>();
+    widths->composite = true;
+    widths->fallback = ClampWidth(defaultWidth * 0.001f);
+    if (hasW) widths->runs = ReadCidWidths(w);
+    return widths;
+}
+
+std::shared_ptr<const FontWidths> ReadSimpleWidths(PdfDocument& doc, std::string_view fontDict) {
+    std::string array;
+    if (!ArrayValue(doc, fontDict, "/Widths", array)) return nullptr;
+    float firstChar = 0;
+    NumberValue(fontDict, "/FirstChar", firstChar);
+    // Type 3 glyphs are measured in the units of their own font matrix.
+    float scale = 0.001f;
+    std::string matrix;
+    if (NameValue(fontDict, "/Subtype") == "Type3" && ArrayValue(doc, fontDict, "/FontMatrix", matrix)) {
+        size_t p = 0;
+        float a;
+        if (ReadReal(matrix, p, a) && a != 0) scale = std::fabs(a);
+    }
+
+    auto widths = std::make_shared<FontWidths>();
+    widths->codes.assign(256, -1);
+    ArrayReader reader{array};
+    float value;
+    double code = std::floor(firstChar);
+    for (ArrayReader::Token t; code < 256 && (t = reader.Next(value)) != ArrayReader::kEnd; code += 1) {
+        if (t == ArrayReader::kNumber && code >= 0)
+            widths->codes[static_cast<size_t>(code)] = ClampWidth(value * scale);
+    }
+
+    size_t p = FindKey(fontDict, "/FontDescriptor");
+    if (p != std::string_view::npos) {
+        p = SkipWhite(fontDict, p);
+        std::string descriptor;
+        if (IsReference(fontDict, p))
+            descriptor = LoadObject(doc, IntAt(fontDict, p)).dict;
+        else if (StartsWith(fontDict.substr(p), "<<"))
+            descriptor = fontDict.substr(p);
+        float missing;
+        if (NumberValue(descriptor, "/MissingWidth", missing)) widths->fallback = ClampWidth(missing * scale);
+    }
+    return widths;
+}
+
 }  // namespace
+
+std::shared_ptr<const FontWidths> ReadWidths(PdfDocument& doc, std::string_view fontDict) {
+    if (NameValue(fontDict, "/Subtype") == "Type0") return ReadCompositeWidths(doc, fontDict);
+    return ReadSimpleWidths(doc, fontDict);
+}
+
+const FontEntry* CurrentFont(const TextState& state, const std::vector<FontEntry>& fonts) {
+    for (const FontEntry& f : fonts)
+        if (SameName(f.name, state.fontName)) return &f;
+    return nullptr;
+}
+
+int FontCodeLength(const FontEntry& font, std::string_view shown, size_t i) {
+    if (font.map && !font.map->codeSpaces.empty()) return CodeLength(*font.map, shown, i);
+    return font.widths && font.widths->composite ? 2 : 1;
+}
+
+float GlyphWidth(const FontWidths& widths, uint32_t code) {
+    if (!widths.composite) {
+        if (code < widths.codes.size() && widths.codes[code] >= 0) return widths.codes[code];
+        return widths.fallback;
+    }
+    auto after = std::upper_bound(widths.runs.begin(), widths.runs.end(), code,
+                                  [](uint32_t c, const FontWidths::Run& r) { return c < r.first; });
+    if (after != widths.runs.begin() && code <= std::prev(after)->last) return std::prev(after)->width;
+    return widths.fallback;
+}
 
 void ReadResources(PdfDocument& doc, PageRecord& page, const PdfObject& pageObject,
                    size_t resourcesValue) {
@@ -328,6 +544,13 @@ void LoadFonts(PdfDocument& doc, PageRecord& page, std::string_view text) {
             cached = doc.fontDifferences.emplace(font.objectNumber, ReadDifferences(doc, font.dict)).first;
         font.differences = cached->second;
     }
+
+    for (FontEntry& font : page.fonts) {
+        auto cached = doc.fontWidths.find(font.objectNumber);
+        if (cached == doc.fontWidths.end())
+            cached = doc.fontWidths.emplace(font.objectNumber, ReadWidths(doc, font.dict)).first;
+        font.widths = cached->second;
+    }
 }
 
 std::shared_ptr<const CharMap> ReadCharMap(std::string_view decoded) {
@@ -359,13 +582,7 @@ std::shared_ptr<const CharMap> ReadCharMap(std::string_view decoded) {
 
 std::string MapCodes(const TextState& state, const std::vector<FontEntry>& fonts,
                      std::string_view shown) {
-    const FontEntry* font = nullptr;
-    for (const FontEntry& f : fonts) {
-        if (SameName(f.name, state.fontName)) {
-            font = &f;
-            break;
-        }
-    }
+    const FontEntry* font = CurrentFont(state, fonts);
     if (!font) return std::string(shown);
     if (!font->HasRanges()) {
         if (!font->differences) return std::string(shown);

@@ -148,5 +148,72 @@ TEST(LoadFonts, FontsWithoutAMapUseTheirDifferences) {
     EXPECT_FALSE(f[2].differences);
 }
 
+// Expected widths per unit of font size, by code.
+using Widths = std::vector<std::pair<uint32_t, float>>;
+
+void ExpectWidths(const std::shared_ptr<const FontWidths>& widths, const Widths& expected, const std::string& name) {
+    ASSERT_EQ(widths != nullptr, !expected.empty()) << name;
+    for (auto [code, width] : expected) EXPECT_FLOAT_EQ(GlyphWidth(*widths, code), width) << name << " code " << code;
+}
+
+TEST(ReadWidths, SimpleFontsFromFirstCharAndWidths) {
+    struct Case {
+        std::string name, dict;
+        Widths widths;  // empty: the font gives none
+    } cases[] = {
+        {"from FirstChar on", "/Subtype /Type1 /FirstChar 65 /Widths [500 250.5]",
+         {{64, 0.6f}, {65, 0.5f}, {66, 0.2505f}, {67, 0.6f}}},
+        {"no FirstChar starts at 0", "/Widths [100\n200]", {{0, 0.1f}, {1, 0.2f}, {2, 0.6f}}},
+        {"MissingWidth for codes not given", "/FirstChar 65 /Widths [500] /FontDescriptor << /MissingWidth 300 >>",
+         {{65, 0.5f}, {66, 0.3f}, {300, 0.3f}}},
+        {"an element that is no number keeps its place", "/FirstChar 65 /Widths [500 null 250]",
+         {{65, 0.5f}, {66, 0.6f}, {67, 0.25f}}},
+        {"Type 3 glyphs in font matrix units",
+         "/Subtype /Type3 /FontMatrix [0.01 0 0 0.01 0 0] /FirstChar 65 /Widths [50]", {{65, 0.5f}}},
+        {"codes past 255 are dropped", "/FirstChar 254 /Widths [1000 2000 3000 4000]", {{254, 1}, {255, 2}, {256, 0.6f}}},
+        {"a negative FirstChar", "/FirstChar -1 /Widths [100 200]", {{0, 0.2f}}},
+        {"absurd widths are clamped", "/Widths [900000 -40]", {{0, 5}, {1, 0}}},
+        {"a reference that does not load", "/Widths 99 0 R", {}},
+        {"a longer key is not /Widths", "/FirstChar 65 /WidthsX [500]", {}},
+        {"no widths", "/Subtype /Type1 /BaseFont /Helvetica", {}},
+        {"a Type0 font whose descendant does not load",
+         "/Subtype /Type0 /Encoding /Identity-H /DescendantFonts [9 0 R]", {}},
+    };
+    for (const Case& c : cases) {
+        PdfDocument doc;
+        ExpectWidths(ReadWidths(doc, "<< /Type /Font " + c.dict + " >"), c.widths, c.name);
+    }
+}
+
+TEST(LoadFonts, ReadsWidthsThroughReferencesOncePerFont) {
+    auto fonts = ReadFonts("<< /Font << /F1 6 0 R /F2 7 0 R /F3 8 0 R /F4 9 0 R /F5 10 0 R /F6 6 0 R >> >>",
+                           {"<< /Type /Font /Subtype /TrueType /FirstChar 32 /Widths 11 0 R /FontDescriptor 12 0 R >>",
+                            "<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts 13 0 R >>",
+                            "<< /Type /Font /Subtype /Type0 /Encoding /Identity-V /DescendantFonts [15 0 R] >>",
+                            "<< /Type /Font /Subtype /Type0 /Encoding /UniJIS-UCS2-H /DescendantFonts [15 0 R] >>",
+                            "<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts [17 0 R] >>",
+                            "[278 0\n556]",                                             // 11
+                            "<< /Type /FontDescriptor /MissingWidth 250 >>",            // 12
+                            "[14 0 R]",                                                 // 13
+                            "<< /Type /Font /Subtype /CIDFontType2 /W 16 0 R >>",       // 14
+                            "<< /Type /Font /Subtype /CIDFontType0 /DW 700 >>",         // 15
+                            "[1 [300 400] 10 20 800 5 [600]\n 30 [100 null 200] 40 30 9]",  // 16
+                            "<< /Type /Font /Subtype /CIDFontType0 /Widths [1 2] >>"});  // 17
+    const auto& f = fonts->page.fonts;
+    ASSERT_EQ(f.size(), 6u);
+    ExpectWidths(f[0].widths, {{31, 0.25f}, {32, 0.278f}, {33, 0}, {34, 0.556f}, {35, 0.25f}}, "simple");
+    ExpectWidths(f[1].widths,
+                 {{0, 1}, {1, 0.3f}, {2, 0.4f}, {3, 1}, {5, 0.6f}, {10, 0.8f}, {20, 0.8f}, {21, 1},
+                  {30, 0.1f}, {31, 1}, {32, 0.2f}, {40, 1}},  // null keeps its place; 40 30 is no range
+                 "composite, default width 1000");
+    ExpectWidths(f[2].widths, {{0, 0.7f}, {0x4E00, 0.7f}}, "only a default width");
+    ExpectWidths(f[3].widths, {}, "codes that are not glyph numbers");
+    ExpectWidths(f[4].widths, {}, "descendant without /W or /DW");
+    ASSERT_TRUE(f[1].widths);
+    EXPECT_TRUE(f[1].widths->composite);
+    EXPECT_FALSE(f[0].widths->composite);
+    EXPECT_EQ(f[5].widths, f[0].widths);  // one font object is read once
+}
+
 }  // namespace
 }  // namespace pagelift

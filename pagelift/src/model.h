@@ -3,8 +3,8 @@
 //
 // A PdfDocument lives for one call of PAGELIFT and owns everything below it.
 // Objects are loaded into short-lived PdfObjects; the only things kept across
-// pages are the document's caches of font dictionaries and decoded maps, which
-// hold exactly what loading them again would give.
+// pages are the document's caches of font dictionaries, decoded maps and
+// glyph widths, which hold exactly what loading them again would give.
 #pragma once
 
 #include <cstdint>
@@ -69,12 +69,28 @@ struct CharMap {
 // empty for a code it does not name or names with an unknown glyph.
 using GlyphNames = std::vector<std::string>;
 
+// Glyph widths of a font, in text space units per unit of font size.
+struct FontWidths {
+    // Codes whose width the font does not give, without /MissingWidth.
+    static constexpr float kEstimate = 0.6f;
+    struct Run {
+        uint32_t first = 0;
+        uint32_t last = 0;
+        float width = 0;
+    };
+    bool composite = false;  // Type0: codes of two bytes unless its map says otherwise
+    float fallback = kEstimate;  // /MissingWidth, or /DW of a composite font
+    std::vector<float> codes;  // simple fonts, by code; negative: not given
+    std::vector<Run> runs;  // composite fonts, sorted by first code
+};
+
 struct FontEntry {
     std::string name;  // resource name with its leading '/'
     int32_t objectNumber = 0;
     std::string dict;  // the font dictionary's text, empty if it did not load
     std::shared_ptr<const CharMap> map;  // null: no usable /ToUnicode map
     std::shared_ptr<const GlyphNames> differences;  // null: none
+    std::shared_ptr<const FontWidths> widths;  // null: none, widths are estimated
 
     bool HasRanges() const { return map && !map->ranges.empty(); }
 };
@@ -156,6 +172,7 @@ struct PdfDocument {
     std::map<int32_t, std::string> fontDicts;
     std::map<int32_t, std::shared_ptr<const GlyphNames>> fontDifferences;
     std::map<int32_t, std::shared_ptr<const CharMap>> charMaps;
+    std::map<int32_t, std::shared_ptr<const FontWidths>> fontWidths;  // by font object
 };
 
 }  // namespace pagelift

@@ -198,7 +198,6 @@ std::string LayoutText(const std::vector<TextItem>& items) {
         maxRow = std::max(maxRow, cells[i].first);
         maxColumn = std::max(maxColumn, cells[i].second);
     }
-    if (maxRow <= 0 || maxColumn <= 0) return {};
     const int32_t rows = std::min(maxRow + 1, kMaxGrid);
     const int32_t columns = std::min(maxColumn + 1, kMaxGrid);
 
@@ -257,7 +256,7 @@ std::string LineText(const std::vector<TextItem>& items) {
     for (const TextItem& item : items)
         maxRow = std::max(maxRow, CutToInt(static_cast<float>(item.y) / h));
     std::string out;
-    if (maxRow > 0 && maxRow < kMaxGrid) {
+    if (maxRow < kMaxGrid) {
         std::vector<std::string> rows(maxRow + 1);
         for (const TextItem& item : items) {
             int32_t row = CutToInt(static_cast<float>(item.y) / h);

@@ -81,10 +81,12 @@ TEST(LayoutText, TakenCellsPushTextRightAndTheLastCellCollects) {
     EXPECT_EQ(LayoutText({Item(6, 44, 10, "cdefg"), Item(22, 66, 10, "z")}), "\n cdefg\n    z\n\n");
 }
 
-TEST(LayoutText, WritesNothingForTheFirstRowOrColumnOnly) {
+TEST(LayoutText, WritesPagesInTheFirstRowOrColumn) {
     EXPECT_EQ(LayoutText({}), "");
-    EXPECT_EQ(LayoutText({Item(100, 100, 10, "only")}), "");  // one item: the row height is 1000
-    EXPECT_EQ(LayoutText({Item(0, 100, 10, "a"), Item(3, 200, 10, "b")}), "");
+    // One item: the row height is 1000, so it lies in row 0 at column 18.
+    EXPECT_EQ(LayoutText({Item(100, 100, 10, "only")}), std::string(18, ' ') + "only\n\n");
+    EXPECT_EQ(LayoutText({Item(11, 100, 10, "ab"), Item(33, 100, 10, "cd")}), "  ab  cd\n\n");
+    EXPECT_EQ(LayoutText({Item(0, 100, 10, "a"), Item(3, 200, 10, "b")}), "a\nb\n\n");
     EXPECT_EQ(LayoutText({Item(-50, -100, 10, "a"), Item(200, 200, 10, "b")}).find('a'), std::string::npos);
 }
 
@@ -95,8 +97,22 @@ TEST(LayoutText, CellsHoldWholeCharacters) {
 
 TEST(LineText, JoinsTheItemsOfEachRow) {
     EXPECT_EQ(LineText({Item(200, 100, 10, "b"), Item(11, 100, 10, "a"), Item(0, 144, 5, "c")}), "ba\nc\n\n");
-    EXPECT_EQ(LineText({Item(11, 100, 10, "one")}), "\n");  // a single row writes only the break
+    EXPECT_EQ(LineText({Item(11, 100, 10, "one")}), "one\n\n");  // row 0 alone
+    EXPECT_EQ(LineText({Item(11, 100, 10, "a"), Item(50, 100, 10, "b")}), "ab\n\n");
     EXPECT_EQ(LineText({}), "\n");
+}
+
+TEST(WritePageItems, PagesOfOneRowOrOneColumnKeepTheirText) {
+    // Page 1 is a single item in row 0; page 2 has both its items in column 0.
+    const std::string pdf = testing::PagesPdf({"BT /F1 12 Tf 72 720 Td (Only line) Tj ET",
+                                               "BT /F1 12 Tf 0 720 Td (Left) Tj 0 -20 Td (edge) Tj ET"})
+                                .Build();
+    const std::string sep = "------------------------------------------------------------- page ";
+    for (int32_t layout : {1, 0}) {
+        EXPECT_EQ(testing::Lines(testing::ExtractText(pdf, Options{layout, 100, ""})),
+                  (std::vector<std::string>{sep + "1", "Only line", sep + "2", "Left", "edge"}))
+            << "layout " << layout;
+    }
 }
 
 TEST(PageFileName, NumbersPagesBeforeTheExtension) {
