@@ -1,11 +1,13 @@
 // The views draw their modules and forward gestures, offscreen.
 #include "app/views.h"
 #include "collection/tfmselectfiles.h"
+#include "index/tfmdoindexing.h"
 #include "shell/testenv.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmsettings.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -63,6 +65,18 @@ TEST_F(ViewsTest, ClickingAKindBoxMarksTheSettingsChanged) {
     word->click();
     EXPECT_TRUE(m->settings().cbWord);
     EXPECT_TRUE(m->settings().cbChanges);
+}
+
+TEST_F(ViewsTest, ARepaintDuringIndexFilesShowsTheStatusOfThatMoment) {
+    m->greetings().show();
+    m->runStep([&] { m->greetings().activate(); });
+    auto* status = find<QLabel>("TfmDoIndexing", "lblStatus");
+    ASSERT_NE(status, nullptr);
+    QStringList seen;
+    QObject::connect(&m->doIndexing(), &Module::repaintRequested, [&] { seen << status->text(); });
+    m->selectFiles().btnIndexing();
+    EXPECT_EQ(seen, QStringList{"Status: Converting..."});
+    EXPECT_EQ(status->text(), "Status: Done");
 }
 
 TEST_F(ViewsTest, AnErrorInAGestureReachesTheGeneralHandler) {

@@ -22,7 +22,10 @@ ModuleWindow::ModuleWindow(Module& module, StepRunner runner, ActivationGate& ga
         raise();
         activateWindow();
     });
+    // A long step asks for a repaint in the middle of its work: draw its
+    // state as it is now, without waiting for the event loop.
     connect(&module_, &Module::repaintRequested, this, [this] {
+        render();
         follow();
         repaint();
     });
