@@ -2,23 +2,11 @@
 
 #include "platform/core/error.h"
 #include "platform/fs/dosfs.h"
-#include "platform/ui/modulewindow.h"
 
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QUrl>
 
 namespace kv {
-
-void MessageBoxDialogs::showMessage(const QString& text) {
-    QMessageBox::information(nullptr, QStringLiteral("Korvane"), text);
-    gate_.modalClosed();
-}
-
-void MessageBoxDialogs::showError(const QString& text) {
-    QMessageBox::critical(nullptr, QStringLiteral("Korvane"), text);
-    gate_.modalClosed();
-}
 
 void DesktopShell::openDocument(const QString& dosPath) {
     if (!fs_.isFile(dosPath))

@@ -2,6 +2,7 @@
 #include "app/guiplatform.h"
 #include "app/views.h"
 #include "platform/fs/dosfs.h"
+#include "platform/ui/messageboxdialogs.h"
 #include "shell/modules.h"
 #include "shell/tfmgreetings.h"
 
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
 
     kv::FileSystem fs(kv::DriveMap::standard());
     kv::ActivationGate gate;
-    kv::MessageBoxDialogs dialogs(gate);
+    kv::MessageBoxDialogs dialogs(QStringLiteral("Korvane"), gate);
     kv::DesktopShell shell(fs);
     kv::Modules modules({fs, dialogs, shell, QCoreApplication::applicationDirPath()});
     kv::Views views(modules, gate);

@@ -3,7 +3,6 @@
 #include "index/tfmdoindexing.h"
 #include "platform/core/shell.h"
 #include "platform/fs/dosfs.h"
-#include "platform/rtf/rtfreader.h"
 #include "shell/modules.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmsettings.h"
@@ -45,7 +44,6 @@ void TfmSelectFiles::activate() {
 
 void TfmSelectFiles::readFolder() {
     FileSystem& fs = m_.fs();
-    dirsTree.clear();
     QStringList chain;
     // The folders from the drive's root down to the one in view.
     for (QString f = dirs; !f.isEmpty(); f = dosFolderPart(f)) {
@@ -53,11 +51,15 @@ void TfmSelectFiles::readFolder() {
         if (dosFolderPart(f) == f)
             break;
     }
-    dirsTree = chain;
-    dirsTreeDepth = int(chain.size());
+    dirsTree.clear();
+    for (const QString& folder : chain) {
+        const QString name = dosFileName(folder);
+        dirsTree.append({folder, name.isEmpty() ? folder : name, int(dirsTree.size()), true});
+    }
     if (fs.isDir(dirs)) {
+        const int depth = int(chain.size());
         for (const QString& sub : fs.listFolders(dirs))
-            dirsTree << dosJoin(dirs, sub);
+            dirsTree.append({dosJoin(dirs, sub), sub, depth, false});
         files = fs.listFiles(dirs, filesMask);
     } else {
         files.clear();
@@ -122,8 +124,7 @@ void TfmSelectFiles::btnClearDirectories() {
 }
 
 void TfmSelectFiles::btnValidateDirectories() {
-    tDir.close();
-    tDir.setDatabaseName(m_.greetings().baseFolderHost());
+    pointAtBaseFolder();
     tDir.setFiltered(false);
     tDir.open();
     tDir.first();
@@ -249,9 +250,7 @@ void TfmSelectFiles::RzLabel6Click() {
 }
 
 void TfmSelectFiles::lblHelpClick() {
-    m_.greetings().restoreBaseFolder();
-    const QString help = dosJoin(m_.fs().currentDir(), QStringLiteral("FileSelectionHelp.rtf"));
-    memHelp = loadRtfFile(m_.fs().toHost(help));
+    memHelp = m_.greetings().loadHelpFile(QStringLiteral("FileSelectionHelp.rtf"));
     memHelpVisible = !memHelpVisible;
     notify();
 }
@@ -261,7 +260,7 @@ void TfmSelectFiles::lblExitClick() {
 }
 
 void TfmSelectFiles::lblTutorialClick() {
-    m_.shell().openDocument(m_.greetings().tutorialPath);
+    m_.greetings().lblTutorialClick();
 }
 
 void TfmSelectFiles::btnIndexing() {

@@ -30,8 +30,15 @@ public:
     // Visible controls.
     QString drive;              // Drive: the drive shown in Dirs
     QString dirs;               // Dirs: the folder the user looks at
-    QStringList dirsTree;       // Dirs: the folders from the drive's root down, then sub-folders
-    int dirsTreeDepth = 0;      // entries of dirsTree up to and including `dirs`
+    // Dirs as a tree: the folders from the drive's root down to `dirs` (open),
+    // then the sub-folders of `dirs` one level deeper.
+    struct FolderEntry {
+        QString path;
+        QString name;  // the last component; a drive root shows its path
+        int depth = 0;
+        bool open = false;
+    };
+    QList<FolderEntry> dirsTree;
     QString filesMask;          // the mask of the file list
     QStringList files;          // Files: the names in `dirs` that match the mask
     CheckList cblDirectories;

@@ -1,7 +1,6 @@
 #include "index/tfmdoindexing.h"
 
 #include "collection/tfmselectfiles.h"
-#include "platform/core/shell.h"
 #include "shell/modules.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmsettings.h"
@@ -29,7 +28,7 @@ void TfmDoIndexing::lblSettingsClick() {
 }
 
 void TfmDoIndexing::lblTutorialClick() {
-    m_.shell().openDocument(m_.greetings().tutorialPath);
+    m_.greetings().lblTutorialClick();
 }
 
 void TfmDoIndexing::RzLabel1Click() {

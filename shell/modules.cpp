@@ -2,8 +2,7 @@
 
 #include "collection/tfmselectfiles.h"
 #include "index/tfmdoindexing.h"
-#include "platform/core/dialogs.h"
-#include "platform/core/error.h"
+#include "platform/core/errorhandler.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmscreentester.h"
 #include "shell/tfmselectsource.h"
@@ -40,13 +39,7 @@ QString Modules::iniFile(const QString& name) const {
 }
 
 void Modules::runStep(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const Error& e) {
-        env_.dialogs.showError(e.message());
-    } catch (const std::exception& e) {
-        env_.dialogs.showError(QString::fromLocal8Bit(e.what()));
-    }
+    runReportingErrors(env_.dialogs, step);
 }
 
 void Modules::storeAll() {

@@ -3,8 +3,10 @@
 #include "collection/tfmselectfiles.h"
 #include "index/tfmdoindexing.h"
 #include "platform/core/dialogs.h"
+#include "platform/core/folders.h"
 #include "platform/core/shell.h"
 #include "platform/fs/dosfs.h"
+#include "platform/rtf/rtfreader.h"
 #include "shell/modules.h"
 #include "shell/tfmscreentester.h"
 #include "shell/tfmselectsource.h"
@@ -24,6 +26,12 @@ void TfmGreetings::restoreBaseFolder() {
 
 QString TfmGreetings::baseFolderHost() const {
     return m_.fs().toHost(baseFolder);
+}
+
+QString TfmGreetings::loadHelpFile(const QString& fileName) {
+    restoreBaseFolder();
+    FileSystem& fs = m_.fs();
+    return loadRtfFile(fs.toHost(dosJoin(fs.currentDir(), fileName)));
 }
 
 void TfmGreetings::activate() {
@@ -78,7 +86,7 @@ void TfmGreetings::activate() {
 void TfmGreetings::firstActivationSteps() {
     FileSystem& fs = m_.fs();
     baseFolder = fs.currentDir();
-    workFolder = (baseFolder.left(1) + QStringLiteral(":\\qorawork")).toLower();
+    workFolder = workingFolderOn(baseFolder);
     tutorialPath = dosJoin(baseFolder, QStringLiteral("Getting Started With Korvane.htm"));
     // The HTML converter's working-folder field and the mail folder join here.
     if (!fs.isDir(workFolder))
@@ -121,7 +129,7 @@ void TfmGreetings::btnSetDBs() {
 }
 
 void TfmGreetings::btnSetWorkDir() {
-    const QString key = (drive.left(1) + QStringLiteral(":\\qorawork")).toLower();
+    const QString key = workingFolderOn(drive);
     tDir.open();
     if (!tDir.findKey(key)) {
         tDir.insert();

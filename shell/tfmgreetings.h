@@ -64,6 +64,9 @@ public:
     void restoreBaseFolder();
     // The base folder as a host path, for pointing table handles at it.
     QString baseFolderHost() const;
+    // The text of one of the base folder's RTF help files; the base folder is
+    // made current first. kv::Error when the file cannot be read.
+    QString loadHelpFile(const QString& fileName);
 
 private:
     void firstActivationSteps();

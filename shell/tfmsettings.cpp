@@ -2,9 +2,6 @@
 
 #include "collection/tfmselectfiles.h"
 #include "index/tfmdoindexing.h"
-#include "platform/core/shell.h"
-#include "platform/fs/dosfs.h"
-#include "platform/rtf/rtfreader.h"
 #include "shell/modules.h"
 #include "shell/tfmgreetings.h"
 #include "shell/tfmselectsource.h"
@@ -16,19 +13,20 @@ namespace {
 
 struct KindInfo {
     TfmSettings::Kind kind;
+    bool TfmSettings::*box;
     const char* key;      // stored entry
     const char* pattern;  // its file pattern, or none
 };
 
 const KindInfo kKinds[] = {
-    {TfmSettings::Kind::Word, "cbWord.Checked", ";*.doc"},
-    {TfmSettings::Kind::RichText, "cbRichText.Checked", ";*.rtf"},
-    {TfmSettings::Kind::HTML, "cbHTML.Checked", ";*.htm"},
-    {TfmSettings::Kind::Text, "cbText.Checked", ";*.txt"},
-    {TfmSettings::Kind::Excel, "cbExcel.Checked", ";*.xls"},
-    {TfmSettings::Kind::PowerPoint, "cbPowerPoint.Checked", ";*.ppt"},
-    {TfmSettings::Kind::PDF, "cbPDF.Checked", ";*.pdf"},
-    {TfmSettings::Kind::Outlook, "cbOutlook.Checked", nullptr},
+    {TfmSettings::Kind::Word, &TfmSettings::cbWord, "cbWord.Checked", ";*.doc"},
+    {TfmSettings::Kind::RichText, &TfmSettings::cbRichText, "cbRichText.Checked", ";*.rtf"},
+    {TfmSettings::Kind::HTML, &TfmSettings::cbHTML, "cbHTML.Checked", ";*.htm"},
+    {TfmSettings::Kind::Text, &TfmSettings::cbText, "cbText.Checked", ";*.txt"},
+    {TfmSettings::Kind::Excel, &TfmSettings::cbExcel, "cbExcel.Checked", ";*.xls"},
+    {TfmSettings::Kind::PowerPoint, &TfmSettings::cbPowerPoint, "cbPowerPoint.Checked", ";*.ppt"},
+    {TfmSettings::Kind::PDF, &TfmSettings::cbPDF, "cbPDF.Checked", ";*.pdf"},
+    {TfmSettings::Kind::Outlook, &TfmSettings::cbOutlook, "cbOutlook.Checked", nullptr},
 };
 
 const QString kOtherKey = QStringLiteral("fldOtherExtensions.Text");
@@ -64,16 +62,9 @@ const QList<TfmSettings::Kind>& TfmSettings::kinds() {
 }
 
 bool& TfmSettings::box(Kind kind) {
-    switch (kind) {
-    case Kind::Word: return cbWord;
-    case Kind::RichText: return cbRichText;
-    case Kind::HTML: return cbHTML;
-    case Kind::Text: return cbText;
-    case Kind::Excel: return cbExcel;
-    case Kind::PowerPoint: return cbPowerPoint;
-    case Kind::PDF: return cbPDF;
-    case Kind::Outlook: return cbOutlook;
-    }
+    for (const KindInfo& info : kKinds)
+        if (info.kind == kind)
+            return this->*info.box;
     Q_UNREACHABLE();
 }
 
@@ -177,9 +168,7 @@ void TfmSettings::lblDoneClick() {
 }
 
 void TfmSettings::lblQuestionClick() {
-    m_.greetings().restoreBaseFolder();
-    const QString help = dosJoin(m_.fs().currentDir(), QStringLiteral("KorvaneSettings.rtf"));
-    memHelp = loadRtfFile(m_.fs().toHost(help));
+    memHelp = m_.greetings().loadHelpFile(QStringLiteral("KorvaneSettings.rtf"));
     if (wideLayout())
         btnNarrow();
     else
@@ -209,7 +198,7 @@ void TfmSettings::btnWide() {
 }
 
 void TfmSettings::lblTutorialClick() {
-    m_.shell().openDocument(m_.greetings().tutorialPath);
+    m_.greetings().lblTutorialClick();
 }
 
 }  // namespace kv

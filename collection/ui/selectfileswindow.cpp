@@ -132,16 +132,11 @@ void SelectFilesWindow::render() {
     drive_->setCurrentText(m_.drive);
 
     dirs_->clear();
-    for (int i = 0; i < m_.dirsTree.size(); ++i) {
-        const QString& folder = m_.dirsTree[i];
-        const bool ancestor = i < m_.dirsTreeDepth;
-        const int depth = ancestor ? i : m_.dirsTreeDepth;
-        QString name = folder.section(u'\\', -1);
-        if (name.isEmpty())
-            name = folder;
-        auto* item = new QListWidgetItem(QString(depth * 2, u' ') + (ancestor ? "[-] " : "[+] ") + name, dirs_);
-        item->setData(Qt::UserRole, folder);
-        if (i == m_.dirsTreeDepth - 1)
+    for (const auto& entry : m_.dirsTree) {
+        auto* item = new QListWidgetItem(
+            QString(entry.depth * 2, u' ') + (entry.open ? "[-] " : "[+] ") + entry.name, dirs_);
+        item->setData(Qt::UserRole, entry.path);
+        if (entry.path == m_.dirs)
             dirs_->setCurrentItem(item);
     }
 

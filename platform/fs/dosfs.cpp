@@ -477,26 +477,9 @@ bool FileSystem::isFile(const QString& p) const {
     return !host.isEmpty() && QFileInfo(host).isFile();
 }
 
-QStringList FileSystem::listFiles(const QString& folder, const QString& mask) const {
-    const QString host = toHost(folder);
-    QStringList names;
-    int err = 0;
-    if (!QFileInfo(host).isDir())
-        throw Error(QStringLiteral("Folder not found: %1").arg(folder));
-    if (!readFolder(host, &names, &err))
-        throw Error(QStringLiteral("Cannot read the folder %1: %2").arg(folder, systemError(err)));
-    QStringList out;
-    for (const QString& name : names) {
-        // isFile() follows links and is false for links that lead nowhere and
-        // for devices, pipes and sockets.
-        if (!name.startsWith(u'.') && QFileInfo(hostJoin(host, name)).isFile() && maskMatches(mask, name))
-            out.append(name);
-    }
-    sortNames(&out);
-    return out;
-}
-
-QStringList FileSystem::listFolders(const QString& folder) const {
+QStringList FileSystem::visibleEntries(
+    const QString& folder,
+    const std::function<bool(const QString& name, const QFileInfo& hostEntry)>& keep) const {
     const QString host = toHost(folder);
     QStringList names;
     int err = 0;
@@ -506,10 +489,22 @@ QStringList FileSystem::listFolders(const QString& folder) const {
         throw Error(QStringLiteral("Cannot read the folder %1: %2").arg(folder, systemError(err)));
     QStringList out;
     for (const QString& name : names)
-        if (!name.startsWith(u'.') && QFileInfo(hostJoin(host, name)).isDir())
+        if (!name.startsWith(u'.') && keep(name, QFileInfo(hostJoin(host, name))))
             out.append(name);
     sortNames(&out);
     return out;
+}
+
+QStringList FileSystem::listFiles(const QString& folder, const QString& mask) const {
+    // isFile() follows links and is false for links that lead nowhere and
+    // for devices, pipes and sockets.
+    return visibleEntries(folder, [&mask](const QString& name, const QFileInfo& e) {
+        return maskMatches(mask, name) && e.isFile();
+    });
+}
+
+QStringList FileSystem::listFolders(const QString& folder) const {
+    return visibleEntries(folder, [](const QString&, const QFileInfo& e) { return e.isDir(); });
 }
 
 qint32 FileSystem::fileSize(const QString& p) const {

@@ -16,8 +16,11 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include <memory>
+
+class QFileInfo;
 
 namespace kv {
 
@@ -170,6 +173,12 @@ private:
     // The DOS path, or "" with *why set when no drive holds the host path.
     QString dosOf(const QString& hostPath, QString* why) const;
     bool isDriveRoot(const QString& hostPath) const;
+    // The visible (non-dot) entries of a folder that pass `keep`, sorted; the
+    // host entry is only looked at when `keep` asks it. kv::Error when the
+    // folder does not exist or cannot be read.
+    QStringList visibleEntries(
+        const QString& folder,
+        const std::function<bool(const QString& name, const QFileInfo& hostEntry)>& keep) const;
 
     DriveMap map_;
     QList<Root> matchRoots_;  // each root as given and, if different, its real location

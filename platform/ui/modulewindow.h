@@ -4,6 +4,7 @@
 // through ModuleWindow::step, so every error reaches the general handler.
 #pragma once
 
+#include "platform/core/errorhandler.h"
 #include "platform/core/module.h"
 
 #include <QWidget>
@@ -25,8 +26,6 @@ private:
 class ModuleWindow : public QWidget {
     Q_OBJECT
 public:
-    using StepRunner = std::function<void(const std::function<void()>&)>;
-
     ModuleWindow(Module& module, StepRunner runner, ActivationGate& gate,
                  Qt::WindowFlags flags = Qt::FramelessWindowHint);
 

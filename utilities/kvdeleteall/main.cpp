@@ -1,7 +1,7 @@
 // KVDeleteAll: returns Korvane to its installed state, working on the tables and
 // folders of the current folder.
 #include "platform/fs/dosfs.h"
-#include "utilities/common/utilitydialogs.h"
+#include "platform/ui/messageboxdialogs.h"
 #include "utilities/kvdeleteall/tfmkvdeleteall.h"
 #include "utilities/kvdeleteall/ui/kvdeleteallwindow.h"
 
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
 
     kv::FileSystem fs(kv::DriveMap::standard());
     kv::ActivationGate gate;
-    kv::UtilityDialogs dialogs(kv::TfmKVDeleteAll::title, gate);
+    kv::MessageBoxDialogs dialogs(kv::TfmKVDeleteAll::title, gate);
     kv::TfmKVDeleteAll module(fs, dialogs);
     // The module reports its own errors and then closes: its activation is the only step.
     kv::KVDeleteAllWindow window(

@@ -1,7 +1,8 @@
 #include "utilities/kvdeleteall/tfmkvdeleteall.h"
 
 #include "platform/core/dialogs.h"
-#include "platform/core/error.h"
+#include "platform/core/errorhandler.h"
+#include "platform/core/folders.h"
 #include "platform/fs/dosfs.h"
 
 
@@ -18,18 +19,9 @@ void TfmKVDeleteAll::activate() {
     // One run per start: the focus coming back after a message box is no new start.
     if (started_) return;
     started_ = true;
-    try {
-        btnClearAll();
-    } catch (const Error& e) {
-        fail(e.message());
-    } catch (const std::exception& e) {
-        fail(QString::fromLocal8Bit(e.what()));
-    }
-}
-
-void TfmKVDeleteAll::fail(const QString& message) {
-    dialogs_.showError(message);
-    close();
+    // After a failed step the window is out of sight: show the error and end.
+    if (!runReportingErrors(dialogs_, [this] { btnClearAll(); }))
+        close();
 }
 
 void TfmKVDeleteAll::btnClearAll() {
@@ -38,7 +30,7 @@ void TfmKVDeleteAll::btnClearAll() {
     repaint();
 
     const QString folder = fs_.currentDir();
-    const QString workFolder = Drive.left(1) + QStringLiteral(":\\QORAWork");
+    const QString workFolder = workingFolderOn(Drive);
     const QString hostFolder = fs_.toHost(folder);
 
     for (Table* t : {&tOL, &tFiles, &tIx}) clearTable(*t, hostFolder);

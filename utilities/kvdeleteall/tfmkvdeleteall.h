@@ -47,7 +47,6 @@ private:
     // The silent shell delete of the working folder: everything that can be deleted,
     // sub-folders included, then the folder itself when nothing is left in it.
     void fopDelete(const QString& folder);
-    void fail(const QString& message);
 
     FileSystem& fs_;
     Dialogs& dialogs_;

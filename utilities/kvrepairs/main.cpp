@@ -1,6 +1,6 @@
 // KVRepairs: checks, repairs and compacts the tables of the current folder.
 #include "platform/fs/dosfs.h"
-#include "utilities/common/utilitydialogs.h"
+#include "platform/ui/messageboxdialogs.h"
 #include "utilities/kvrepairs/tfmkvrepairs.h"
 #include "utilities/kvrepairs/ui/kvrepairswindow.h"
 
@@ -13,9 +13,9 @@ int main(int argc, char** argv) {
 
     kv::FileSystem fs(kv::DriveMap::standard());
     kv::ActivationGate gate;
-    kv::UtilityDialogs dialogs(kv::TfmKVRepairs::title, gate);
+    kv::MessageBoxDialogs dialogs(kv::TfmKVRepairs::title, gate);
     kv::TfmKVRepairs module(fs, dialogs);
-    kv::KVRepairsWindow window(module, kv::reportingErrorsTo(dialogs), gate);
+    kv::KVRepairsWindow window(module, kv::errorReportingRunner(dialogs), gate);
 
     QObject::connect(&module, &kv::Module::closeRequested, &app, &QApplication::quit);
     module.show();

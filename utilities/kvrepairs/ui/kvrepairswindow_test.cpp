@@ -3,7 +3,7 @@
 
 #include "platform/core/dialogs.h"
 #include "platform/fs/dosfs.h"
-#include "utilities/common/utilitydialogs.h"
+#include "platform/core/errorhandler.h"
 #include "utilities/kvrepairs/damage_testing.h"
 #include "utilities/kvrepairs/tfmkvrepairs.h"
 #include "utilities/kvrepairs/ui/embossedlabel.h"
@@ -24,7 +24,7 @@ protected:
         fs = std::make_unique<FileSystem>(map);
         fs->setCurrentDir("c:\\");
         module = std::make_unique<TfmKVRepairs>(*fs, dialogs);
-        window = std::make_unique<KVRepairsWindow>(*module, reportingErrorsTo(dialogs), gate);
+        window = std::make_unique<KVRepairsWindow>(*module, errorReportingRunner(dialogs), gate);
         module->show();
     }
     void TearDown() override { QDir::setCurrent(previous); }
